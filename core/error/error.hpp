@@ -51,22 +51,22 @@ using error::ScrivexError;
 
 // A value or the error that prevented it. Small on purpose: callers test ok(),
 // then take value() or error().
-template <class T>
+template <class T, class E = ScrivexError>
 class [[nodiscard]] Result {
  public:
   Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}
-  Result(ScrivexError error) : state_(std::in_place_index<1>, std::move(error)) {}
+  Result(E error) : state_(std::in_place_index<1>, std::move(error)) {}
 
   bool ok() const { return state_.index() == 0; }
   explicit operator bool() const { return ok(); }
   T& value() & { return std::get<0>(state_); }
   const T& value() const& { return std::get<0>(state_); }
   T&& value() && { return std::get<0>(std::move(state_)); }
-  const ScrivexError& error() const& { return std::get<1>(state_); }
-  ScrivexError&& error() && { return std::get<1>(std::move(state_)); }
+  const E& error() const& { return std::get<1>(state_); }
+  E&& error() && { return std::get<1>(std::move(state_)); }
 
  private:
-  std::variant<T, ScrivexError> state_;
+  std::variant<T, E> state_;
 };
 
 }  // namespace scrivex_core

@@ -1,0 +1,34 @@
+#include "core/pipeline/dispatch.hpp"
+
+#include "core/engine/plain_text.hpp"
+
+namespace scrivex_core::pipeline {
+
+using format::InputFormat;
+
+Result<source::Source> load_source(InputFormat format, const std::string& path) {
+  std::string label(format::format_label(format));
+  switch (format) {
+    case InputFormat::Text:
+    case InputFormat::Html:
+    case InputFormat::Eml:
+    case InputFormat::Json:
+    case InputFormat::Csv:
+    case InputFormat::Xml:
+      return source::Source::from_text_or_gzip_path(path, std::move(label));
+    default:
+      return source::Source::from_binary_path(path, std::move(label));
+  }
+}
+
+Result<ir::Document> engine_extract(InputFormat format, const source::Source& source) {
+  switch (format) {
+    case InputFormat::Text:
+      return engine::PlainTextEngine{}.extract(source);
+    default:
+      // Xls, Doc, Ppt and Msg are refused for good; the others until their engines land.
+      return ScrivexError::not_implemented(std::string(format::format_label(format)));
+  }
+}
+
+}  // namespace scrivex_core::pipeline
