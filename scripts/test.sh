@@ -9,6 +9,7 @@ python=/usr/bin/python3
 jobs=${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCRIVEX_WERROR=ON \
+  -DSCRIVEX_BUILD_TESTS=ON -DSCRIVEX_BUILD_MODULE=ON -DSCRIVEX_SANITIZE=OFF \
   -DPython3_EXECUTABLE="$python" >/dev/null
 cmake --build build --parallel "$jobs"
 ctest --test-dir build --output-on-failure --parallel "$jobs"

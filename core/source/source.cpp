@@ -38,6 +38,10 @@ bool has_gzip_extension(std::string_view path) {
 }  // namespace
 
 Result<std::vector<std::uint8_t>> read_file(const std::string& path) {
+  // A NUL would cut the name short: "/etc/passwd\0.txt" must not open /etc/passwd.
+  if (path.find('\0') != std::string::npos) {
+    return ScrivexError::io("file name contained an unexpected NUL byte");
+  }
   FileDescriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
   if (file.fd < 0) return ScrivexError::os(errno);
   struct stat info {};
