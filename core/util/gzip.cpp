@@ -14,7 +14,7 @@ bool starts_member(std::span<const std::uint8_t> data) {
 }
 
 std::string limit_message(std::uint64_t max_output) {
-  if (max_output % (std::uint64_t{1} << 30) == 0) {
+  if (max_output > 0 && max_output % (std::uint64_t{1} << 30) == 0) {
     return "gzip stream exceeds the " + std::to_string(max_output >> 30) + " GiB decompression limit";
   }
   return "gzip stream exceeds the " + std::to_string(max_output) + " byte decompression limit";
