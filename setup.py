@@ -19,6 +19,7 @@ from pathlib import Path
 
 from setuptools import Extension, setup
 from setuptools.command.build_ext import build_ext
+from setuptools.command.build_py import build_py
 
 ROOT = Path(__file__).resolve().parent
 DEFAULT_JOBS = "2"
@@ -59,6 +60,17 @@ class CMakeBuild(build_ext):
         shutil.copyfile(built, target)
 
 
+class BuildPyWithStub(build_py):
+    """Also ships python/_scrivex.pyi, the types of the extension module, as the stub-only
+    package _scrivex-stubs, the form type checkers look for beside a top-level module."""
+
+    def run(self) -> None:
+        super().run()
+        stubs = Path(self.build_lib) / "_scrivex-stubs"
+        self.mkpath(str(stubs))
+        self.copy_file(str(ROOT / "python" / "_scrivex.pyi"), str(stubs / "__init__.pyi"))
+
+
 BUILD_BASE = build_base()
 EGG_BASE = BUILD_BASE / "egg-info"
 EGG_BASE.mkdir(parents=True, exist_ok=True)
@@ -68,7 +80,7 @@ setup(
     packages=["scrivex"],
     package_data={"scrivex": ["py.typed"]},
     ext_modules=[Extension("_scrivex", sources=[])],
-    cmdclass={"build_ext": CMakeBuild},
+    cmdclass={"build_ext": CMakeBuild, "build_py": BuildPyWithStub},
     options={
         "build": {"build_base": str(BUILD_BASE)},
         "egg_info": {"egg_base": str(EGG_BASE)},

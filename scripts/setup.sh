@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libicu-dev zlib1g-dev
   python3 python3-dev python3-venv python3-pip python3-setuptools python3-wheel python3-pytest
+  python3-tqdm python3-dask python3-distributed python3-jsonschema
 )
 
 missing=()

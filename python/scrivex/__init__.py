@@ -1,7 +1,13 @@
 """Document extraction into one intermediate representation, written as JSON, Markdown or LaTeX.
 
-Every function takes text (a path, in-memory text, IR JSON or options JSON) and returns text;
-a failure of the library raises RuntimeError with its message, a wrong argument TypeError.
+The functions of the _scrivex module are re-exported as they are: each takes text (a path,
+in-memory text, IR JSON or options JSON) and returns text; a failure of the library raises
+RuntimeError with its message, a wrong argument TypeError.
+
+On top of them: `load` gives a document as a dict, `render` writes a path or a document as
+Markdown, LaTeX or JSON, and `load_many` loads many paths in worker processes. The command
+line is `scrivex` (or `python -m scrivex`); `scrivex.dask.load_bag` spreads a batch over a
+Dask cluster.
 """
 
 from _scrivex import (
@@ -18,6 +24,13 @@ from _scrivex import (
     to_markdown,
 )
 
+from ._types import BatchResult as BatchResult
+from ._types import Document as Document
+from ._types import OutputFormat as OutputFormat
+from .api import load as load
+from .api import load_many as load_many
+from .api import render as render
+
 __all__ = [
     "__version__",
     "to_markdown",
@@ -30,4 +43,10 @@ __all__ = [
     "document_to_markdown",
     "document_to_json",
     "document_to_latex",
+    "load",
+    "render",
+    "load_many",
+    "Document",
+    "BatchResult",
+    "OutputFormat",
 ]

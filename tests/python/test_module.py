@@ -68,7 +68,8 @@ def test_package_reexports_the_module():
     assert scrivex.__version__ == VERSION
     for name in FUNCTION_NAMES:
         assert getattr(scrivex, name) is getattr(_scrivex, name)
-    assert sorted(scrivex.__all__) == sorted(["__version__", *FUNCTION_NAMES])
+    friendly = ["load", "render", "load_many", "Document", "BatchResult", "OutputFormat"]
+    assert sorted(scrivex.__all__) == sorted(["__version__", *FUNCTION_NAMES, *friendly])
 
 
 # --- Argument binding -------------------------------------------------------------------
