@@ -10,6 +10,31 @@
 namespace scrivex_core::util::json {
 namespace {
 
+// Whether a JSON number (grammar already checked) is below 1 in magnitude:
+// its leading significant digit lies right of the decimal point once the
+// exponent is applied. Tells underflow from overflow when from_chars fails.
+bool magnitude_below_one(std::string_view spelling) {
+  constexpr std::int64_t kExponentCap = 1'000'000;  // far past any double's range
+  const std::size_t e = spelling.find_first_of("eE");
+  std::string_view mantissa = spelling.substr(0, e);
+  if (!mantissa.empty() && mantissa.front() == '-') mantissa.remove_prefix(1);
+  const std::size_t dot = mantissa.find('.');
+  const std::size_t integer_digits = dot == std::string_view::npos ? mantissa.size() : dot;
+  const std::size_t lead = mantissa.find_first_not_of("0.");
+  if (lead == std::string_view::npos) return true;
+  std::int64_t exponent = lead < integer_digits ? static_cast<std::int64_t>(integer_digits - lead - 1)
+                                                : -static_cast<std::int64_t>(lead - integer_digits);
+  if (e != std::string_view::npos) {
+    std::string_view power = spelling.substr(e + 1);
+    const bool negative = !power.empty() && power.front() == '-';
+    if (!power.empty() && (power.front() == '-' || power.front() == '+')) power.remove_prefix(1);
+    std::int64_t magnitude = 0;
+    for (char c : power) magnitude = std::min(kExponentCap, magnitude * 10 + (c - '0'));
+    exponent += negative ? -magnitude : magnitude;
+  }
+  return exponent < 0;
+}
+
 // A recursive-descent reader over one text. Positions in errors are byte
 // offsets "consumed so far", turned into line and column by error_at.
 class Reader {
@@ -81,6 +106,8 @@ class Reader {
     if (at_end()) return fail(pos_, "EOF while parsing a value");
     if (peek() == '0') {
       ++pos_;
+      // One leading zero only: "01" is not a JSON number.
+      if (!at_end() && peek() >= '0' && peek() <= '9') return fail(pos_ + 1, "invalid number");
     } else if (peek() >= '1' && peek() <= '9') {
       while (!at_end() && peek() >= '0' && peek() <= '9') ++pos_;
     } else {
@@ -126,7 +153,10 @@ class Reader {
     }
     // Integers too large for 64 bits become doubles, as they do in most readers.
     const auto parsed = std::from_chars(first, last, value.float_value);
-    if (parsed.ec != std::errc{} || !std::isfinite(value.float_value)) {
+    if (parsed.ec == std::errc::result_out_of_range && magnitude_below_one(spelling)) {
+      // from_chars reports underflow as out of range; "1e-400" is valid JSON for zero.
+      value.float_value = negative ? -0.0 : 0.0;
+    } else if (parsed.ec != std::errc{} || !std::isfinite(value.float_value)) {
       return fail(pos_, "number out of range");
     }
     value.number_kind = NumberKind::Float;
@@ -228,6 +258,8 @@ class Reader {
       if (peek() == ']') return finish(value);
       if (peek() != ',') return fail(pos_ + 1, "expected `,` or `]`");
       ++pos_;
+      skip_white_space();
+      if (at_end()) return fail(pos_, "EOF while parsing a value");
     }
   }
 
@@ -257,6 +289,8 @@ class Reader {
       if (peek() == '}') return finish(value);
       if (peek() != ',') return fail(pos_ + 1, "expected `,` or `}`");
       ++pos_;
+      skip_white_space();
+      if (at_end()) return fail(pos_, "EOF while parsing a value");
     }
   }
 
