@@ -1,6 +1,9 @@
 #include "core/pipeline/dispatch.hpp"
 
 #include "core/engine/plain_text.hpp"
+#include "core/textual/email_engine.hpp"
+#include "core/textual/html_engine.hpp"
+#include "core/textual/xml_engine.hpp"
 
 namespace scrivex_core::pipeline {
 
@@ -25,6 +28,12 @@ Result<ir::Document> engine_extract(InputFormat format, const source::Source& so
   switch (format) {
     case InputFormat::Text:
       return engine::PlainTextEngine{}.extract(source);
+    case InputFormat::Html:
+      return textual::HtmlEngine{}.extract(source);
+    case InputFormat::Xml:
+      return textual::XmlEngine{}.extract(source);
+    case InputFormat::Eml:
+      return textual::EmailEngine{}.extract(source);
     default:
       // Xls, Doc, Ppt and Msg are refused for good; the others until their engines land.
       return ScrivexError::not_implemented(std::string(format::format_label(format)));

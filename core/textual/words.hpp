@@ -1,0 +1,19 @@
+// Word helpers of the markup engines; white space is Unicode White_Space.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace scrivex_core::textual {
+
+// The first maximal run of non-white-space characters; empty when none.
+std::string_view first_word(std::string_view text);
+
+// The white-space-separated words of text joined by single spaces.
+std::string join_words(std::string_view text);
+
+// The texts joined by `separator`.
+std::string join(const std::vector<std::string>& parts, std::string_view separator);
+
+}  // namespace scrivex_core::textual
