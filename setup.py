@@ -43,6 +43,7 @@ class CMakeBuild(build_ext):
             "cmake", "-S", str(ROOT), "-B", str(cmake_dir),
             "-DCMAKE_BUILD_TYPE=Release",
             "-DSCRIVEX_BUILD_TESTS=OFF",
+            "-DSCRIVEX_BUILD_BENCH=OFF",
             "-DSCRIVEX_BUILD_MODULE=ON",
             f"-DPython3_EXECUTABLE={sys.executable}",
         ]
