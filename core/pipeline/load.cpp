@@ -3,6 +3,7 @@
 #include "core/format/format.hpp"
 #include "core/pipeline/dispatch.hpp"
 #include "core/pipeline/extract_options.hpp"
+#include "core/pipeline/ocr_fallback.hpp"
 #include "core/util/utf8.hpp"
 
 namespace scrivex_core::pipeline {
@@ -28,6 +29,8 @@ Result<ir::Document> load_path_with_options(const std::string& path, const ir::E
   if (!source.ok()) return std::move(source).error();
   auto document = engine_extract(format.value(), source.value());
   if (!document.ok()) return document;
+  // Read from the environment at this moment, so a caller may switch it per load.
+  if (ocr_fallback_enabled()) apply_ocr_fallback(document.value());
   apply_extract_options(document.value(), options);
   return document;
 }

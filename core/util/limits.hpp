@@ -61,4 +61,8 @@ inline constexpr std::size_t kMaxPdfSegmentsPerPage = std::size_t{1} << 20;
 inline constexpr std::size_t kMaxPdfImagesPerPage = std::size_t{1} << 16;
 inline constexpr std::size_t kMaxPdfGraphicsStateDepth = 4096;
 
+// A ToUnicode CMap maps at most this many codes (two-byte fonts need 65536);
+// bfrange lines could otherwise make hundreds of entries per input byte.
+inline constexpr std::size_t kMaxPdfCmapEntries = std::size_t{1} << 17;
+
 }  // namespace scrivex_core::limits
