@@ -6,6 +6,7 @@
 #include "core/textual/html_text.hpp"
 #include "core/util/unicode.hpp"
 #include "core/util/utf8.hpp"
+#include "core/util/strings.hpp"
 
 namespace scrivex_core::archive {
 namespace {
@@ -30,24 +31,6 @@ bool extension_in(std::string_view name, std::span<const std::string_view> set) 
   return extension && std::find(set.begin(), set.end(), *extension) != set.end();
 }
 
-std::string join(const std::vector<std::string>& parts, std::string_view separator) {
-  std::string out;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (i) out.append(separator);
-    out.append(parts[i]);
-  }
-  return out;
-}
-
-std::string collapse_whitespace(std::string_view text) {
-  std::string out;
-  for (std::string_view word : util::split_whitespace(text)) {
-    if (!out.empty()) out.push_back(' ');
-    out.append(word);
-  }
-  return out;
-}
-
 // Each non-blank line parsed on its own; lines that are not JSON are skipped.
 std::vector<std::string> json_lines_texts(std::string_view text) {
   std::vector<std::string> texts;
@@ -64,11 +47,11 @@ std::string json_entry_text(std::string_view text) {
   if (auto value = util::json::parse(text)) {
     std::vector<std::string> texts;
     collect_json_text(value.value(), texts);
-    return join(texts, "\n\n");
+    return util::join(texts, "\n\n");
   }
   const std::vector<std::string> texts = json_lines_texts(text);
   if (texts.empty()) return std::string(text);
-  return join(texts, "\n\n");
+  return util::join(texts, "\n\n");
 }
 
 }  // namespace
@@ -116,7 +99,7 @@ void collect_json_text(const util::json::Value& value, std::vector<std::string>&
   using util::json::Type;
   switch (value.type) {
     case Type::String: {
-      std::string text = collapse_whitespace(value.string);
+      std::string text = util::collapse_white_space(value.string);
       if (!text.empty()) texts.push_back(std::move(text));
       return;
     }

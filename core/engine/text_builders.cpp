@@ -1,5 +1,6 @@
 #include "core/engine/text_builders.hpp"
 
+#include "core/util/strings.hpp"
 #include "core/util/unicode.hpp"
 #include "core/util/utf8.hpp"
 
@@ -8,15 +9,6 @@ namespace {
 
 constexpr float kTextConfidence = 0.9f;
 constexpr std::string_view kBlockSeparator = "\n\n";
-
-std::string join(const std::vector<std::string>& parts, std::string_view separator) {
-  std::string out;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (i) out.append(separator);
-    out.append(parts[i]);
-  }
-  return out;
-}
 
 ir::Metadata metadata_for(const source::Source& source, std::string_view engine_name,
                           std::optional<std::string> title, std::string_view document_text,
@@ -86,7 +78,7 @@ ir::Document text_document_from_paragraphs(const source::Source& source, std::st
     block.confidence = ir::Confidence{kTextConfidence, false};
     blocks.emplace_back(std::move(block));
   }
-  const std::string document_text = join(texts, kBlockSeparator);
+  const std::string document_text = util::join(texts, kBlockSeparator);
   auto metadata = metadata_for(source, engine_name, std::move(title), document_text, blocks.size());
   return one_page_document(std::move(metadata), std::move(blocks));
 }
@@ -100,7 +92,7 @@ std::optional<ir::Document> document_from_blocks(const source::Source& source, s
     std::string text = block_text(block);
     if (!text.empty()) texts.push_back(std::move(text));
   }
-  const std::string document_text = join(texts, kBlockSeparator);
+  const std::string document_text = util::join(texts, kBlockSeparator);
   auto metadata = metadata_for(source, engine_name, std::move(title), document_text, blocks.size());
   return one_page_document(std::move(metadata), std::move(blocks));
 }
@@ -110,9 +102,9 @@ std::string block_text(const ir::Block& block) {
   if (const auto* figure = std::get_if<ir::FigureBlock>(&block)) return figure->caption.value_or("");
   const auto& table = std::get<ir::TableBlock>(block);
   std::vector<std::string> lines;
-  if (!table.headers.empty()) lines.push_back(join(table.headers, " "));
-  for (const auto& row : table.rows) lines.push_back(join(row, " "));
-  return join(lines, "\n");
+  if (!table.headers.empty()) lines.push_back(util::join(table.headers, " "));
+  for (const auto& row : table.rows) lines.push_back(util::join(row, " "));
+  return util::join(lines, "\n");
 }
 
 }  // namespace scrivex_core::engine

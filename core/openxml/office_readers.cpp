@@ -7,6 +7,7 @@
 #include "core/openxml/xml_scan.hpp"
 #include "core/textual/html_text.hpp"
 #include "core/util/unicode.hpp"
+#include "core/util/strings.hpp"
 
 namespace scrivex_core::openxml {
 namespace {
@@ -59,7 +60,7 @@ std::vector<std::string> shared_strings_of(const ZipFiles& parts) {
 }
 
 std::optional<std::string> odf_paragraph_text(std::string_view slice) {
-  std::string text = collapse_whitespace(textual::html_to_text(xml_unescape(slice)));
+  std::string text = util::collapse_white_space(textual::html_to_text(xml_unescape(slice)));
   if (text.empty()) return std::nullopt;
   return text;
 }

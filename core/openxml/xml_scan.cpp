@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/util/strings.hpp"
 #include "core/util/unicode.hpp"
 
 namespace scrivex_core::openxml {
@@ -68,19 +69,10 @@ std::string xml_unescape(std::string_view text) {
   return out;
 }
 
-std::string collapse_whitespace(std::string_view text) {
-  std::string out;
-  for (std::string_view word : util::split_whitespace(text)) {
-    if (!out.empty()) out.push_back(' ');
-    out.append(word);
-  }
-  return out;
-}
-
 std::string run_list_text(const std::vector<std::string_view>& slices) {
   std::string joined;
   for (std::string_view slice : slices) joined += xml_unescape(slice);
-  return collapse_whitespace(joined);
+  return util::collapse_white_space(joined);
 }
 
 }  // namespace scrivex_core::openxml

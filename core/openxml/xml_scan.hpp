@@ -33,7 +33,4 @@ std::string xml_unescape(std::string_view text);
 // joined by single spaces; may be empty.
 std::string run_list_text(const std::vector<std::string_view>& slices);
 
-// Words of text joined by single spaces.
-std::string collapse_whitespace(std::string_view text);
-
 }  // namespace scrivex_core::openxml

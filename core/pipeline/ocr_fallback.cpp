@@ -11,6 +11,7 @@
 #include "core/engine/text_builders.hpp"
 #include "core/pipeline/extract_options.hpp"
 #include "core/util/child_process.hpp"
+#include "core/util/strings.hpp"
 #include "core/util/unicode.hpp"
 #include "core/util/utf8.hpp"
 
@@ -60,13 +61,10 @@ std::string clean_ocr_output(const std::string& raw) {
   const std::string text = util::decode_utf8_lossy(raw);
   std::string out;
   for (std::string_view line : util::split_lines(text)) {
-    const auto words = util::split_whitespace(line);
-    if (words.empty()) continue;
+    const std::string collapsed = util::collapse_white_space(line);
+    if (collapsed.empty()) continue;
     if (!out.empty()) out.push_back('\n');
-    for (std::size_t i = 0; i < words.size(); ++i) {
-      if (i) out.push_back(' ');
-      out.append(words[i]);
-    }
+    out.append(collapsed);
   }
   return out;
 }

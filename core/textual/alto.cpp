@@ -7,6 +7,7 @@
 #include "core/textual/words.hpp"
 #include "core/textual/xml_scan.hpp"
 #include "core/util/float_parse.hpp"
+#include "core/util/strings.hpp"
 
 namespace scrivex_core::textual {
 namespace {
@@ -33,7 +34,7 @@ std::optional<ir::BBox> alto_box_from_tag(std::string_view tag) {
 std::optional<AltoWord> alto_word_from_tag(std::string_view tag) {
   const auto content = xml_attr_value(tag, "CONTENT");
   if (!content) return std::nullopt;
-  std::string text = join_words(html_to_text(*content));
+  std::string text = util::collapse_white_space(html_to_text(*content));
   if (text.empty()) return std::nullopt;
   return AltoWord{std::move(text), float_attribute(tag, "WC"), alto_box_from_tag(tag)};
 }
@@ -52,7 +53,7 @@ std::optional<ir::Block> alto_line_block(const Element& text_line) {
   for (const AltoWord& word : words) texts.push_back(word.text);
   std::optional<ir::BBox> bbox = alto_box_from_tag(text_line.tag);
   if (!bbox) bbox = union_of_word_boxes(words);
-  return ocr_line_block(join(texts, " "), bbox, words, kMethod);
+  return ocr_line_block(util::join(texts, " "), bbox, words, kMethod);
 }
 
 }  // namespace scrivex_core::textual

@@ -9,6 +9,7 @@
 #include "core/textual/tag_scan.hpp"
 #include "core/textual/words.hpp"
 #include "core/util/unicode.hpp"
+#include "core/util/strings.hpp"
 
 namespace scrivex_core::textual {
 namespace {
@@ -66,7 +67,7 @@ Result<ir::Document> EmailEngine::extract(const source::Source& source) const {
 
   const std::vector<std::string> parts = subject_parts(headers);
   std::optional<std::string> subject;
-  if (!parts.empty()) subject = join(parts, " ");
+  if (!parts.empty()) subject = util::join(parts, " ");
   const std::string body(util::trim(normalize_text_lines(body_text)));
 
   std::string document_text;

@@ -9,6 +9,7 @@
 #include "core/textual/words.hpp"
 #include "core/util/float_parse.hpp"
 #include "core/util/unicode.hpp"
+#include "core/util/strings.hpp"
 
 namespace scrivex_core::textual {
 namespace {
@@ -133,7 +134,7 @@ std::optional<ir::BBox> hocr_bbox_from_tag(std::string_view tag) {
 
 std::optional<AltoWord> hocr_word_from_element(const Element& element) {
   AltoWord word;
-  word.text = join_words(html_to_text(element.content));
+  word.text = util::collapse_white_space(html_to_text(element.content));
   if (word.text.empty()) return std::nullopt;
   word.bbox = hocr_bbox_from_tag(element.tag);
   if (const auto entry = title_entry(element.tag, "x_wconf")) {

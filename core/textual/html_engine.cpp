@@ -5,6 +5,7 @@
 #include "core/textual/html_text.hpp"
 #include "core/textual/ocr_blocks.hpp"
 #include "core/textual/words.hpp"
+#include "core/util/strings.hpp"
 
 namespace scrivex_core::textual {
 namespace {
@@ -29,13 +30,13 @@ std::optional<ir::Block> line_block(const Element& line) {
   const std::optional<ir::BBox> line_box = hocr_bbox_from_tag(line.tag);
   const std::vector<AltoWord> words = words_of(line.content);
   if (words.empty()) {
-    std::string text = join_words(html_to_text(line.content));
+    std::string text = util::collapse_white_space(html_to_text(line.content));
     if (text.empty()) return std::nullopt;
     return ocr_text_line_block(std::move(text), line_box, kDefaultConfidence, kMethod);
   }
   std::vector<std::string> texts;
   for (const AltoWord& word : words) texts.push_back(word.text);
-  return ocr_line_block(join(texts, " "), line_box ? line_box : union_of_word_boxes(words), words, kMethod);
+  return ocr_line_block(util::join(texts, " "), line_box ? line_box : union_of_word_boxes(words), words, kMethod);
 }
 
 std::vector<ir::Block> hocr_blocks(std::string_view text) {

@@ -8,6 +8,7 @@
 #include "core/textual/words.hpp"
 #include "core/util/unicode.hpp"
 #include "core/util/utf8.hpp"
+#include "core/util/strings.hpp"
 
 namespace scrivex_core::textual {
 namespace {
@@ -162,7 +163,7 @@ std::string normalize_text_lines(std::string_view text) {
     if (end == std::string_view::npos) end = text.size();
     std::string_view line = text.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    const std::string joined = join_words(line);
+    const std::string joined = util::collapse_white_space(line);
     if (joined.empty()) {
       blank_pending = !out.empty();
     } else {

@@ -9,6 +9,7 @@
 #include "core/textual/xml_scan.hpp"
 #include "core/util/float_parse.hpp"
 #include "core/util/unicode.hpp"
+#include "core/util/strings.hpp"
 
 namespace scrivex_core::textual {
 namespace {
@@ -49,7 +50,7 @@ std::optional<AltoWord> page_xml_word(const Element& element) {
 std::optional<std::string> page_xml_text_from_content(std::string_view content) {
   const auto unicodes = xml_elements_by_local_name(content, "Unicode");
   if (unicodes.empty()) return std::nullopt;
-  std::string text = join_words(html_to_text(unicodes.back().content));
+  std::string text = util::collapse_white_space(html_to_text(unicodes.back().content));
   if (text.empty()) return std::nullopt;
   return text;
 }
@@ -103,7 +104,7 @@ std::optional<ir::Block> page_xml_line_block(const Element& text_line) {
   if (!text) {
     std::vector<std::string> texts;
     for (const AltoWord& word : words) texts.push_back(word.text);
-    text = join(texts, " ");
+    text = util::join(texts, " ");
   }
   if (!bbox) bbox = union_of_word_boxes(words);
   return ocr_line_block(std::move(*text), bbox, words, kMethod);

@@ -16,22 +16,4 @@ std::string_view first_word(std::string_view text) {
   return text.substr(0, pos);
 }
 
-std::string join_words(std::string_view text) {
-  std::string out;
-  for (std::string_view word : util::split_whitespace(text)) {
-    if (!out.empty()) out.push_back(' ');
-    out.append(word);
-  }
-  return out;
-}
-
-std::string join(const std::vector<std::string>& parts, std::string_view separator) {
-  std::string out;
-  for (std::size_t i = 0; i < parts.size(); ++i) {
-    if (i) out.append(separator);
-    out.append(parts[i]);
-  }
-  return out;
-}
-
 }  // namespace scrivex_core::textual

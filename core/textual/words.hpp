@@ -10,10 +10,4 @@ namespace scrivex_core::textual {
 // The first maximal run of non-white-space characters; empty when none.
 std::string_view first_word(std::string_view text);
 
-// The white-space-separated words of text joined by single spaces.
-std::string join_words(std::string_view text);
-
-// The texts joined by `separator`.
-std::string join(const std::vector<std::string>& parts, std::string_view separator);
-
 }  // namespace scrivex_core::textual
