@@ -15,9 +15,7 @@ namespace scrivex_core {
 namespace {
 
 std::string fixture_path(const std::string& relative) {
-  std::string tests_dir = SCRIVEX_TEST_DATA_DIR;
-  tests_dir.resize(tests_dir.rfind('/'));
-  return tests_dir + "/core/data/containers/" + relative;
+  return std::string(SCRIVEX_TEST_DATA_DIR) + "/containers/" + relative;
 }
 
 TEST(ContainerLoadPath, DispatchesEachFormatToItsEngine) {

@@ -249,7 +249,7 @@ TEST(CsvRegionTable, NoRowWithTextFallsBackToPlainTabRows) {
 // A real word table: tesseract's TSV output for a rendered page of two lines
 // (made by data/datasets/make_fixtures.py).
 TEST(CsvWordTable, TesseractOutputOfARenderedPage) {
-  auto loaded = pipeline::load_path(std::string(SCRIVEX_TEST_DATA_DIR) + "/../core/data/datasets/ocr_words.tsv");
+  auto loaded = pipeline::load_path(std::string(SCRIVEX_TEST_DATA_DIR) + "/datasets/ocr_words.tsv");
   ASSERT_TRUE(loaded.ok()) << loaded.error().display();
   const ir::Document& document = loaded.value();
   EXPECT_EQ(document.metadata.engine, "csv-native");

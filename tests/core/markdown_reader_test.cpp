@@ -16,7 +16,7 @@ namespace scrivex_core::engine {
 namespace {
 
 // Beside this file, so that the fixtures are found from any build folder.
-const std::string kFixtures = (std::filesystem::path(__FILE__).parent_path() / "data" / "text_inputs").string();
+const std::string kFixtures = std::string(SCRIVEX_TEST_DATA_DIR) + "/text_inputs";
 
 // "kind|text" for text blocks, "table|h1,h2|r1c1,r1c2;r2c1" for tables.
 std::string describe(const ir::Block& block) {

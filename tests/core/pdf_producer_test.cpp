@@ -12,7 +12,7 @@ namespace scrivex_core::pdf {
 namespace {
 
 const std::string kFixture =
-    std::string(SCRIVEX_TEST_DATA_DIR) + "/../core/data/pdf/ghostscript_two_pages.pdf";
+    std::string(SCRIVEX_TEST_DATA_DIR) + "/pdf/ghostscript_two_pages.pdf";
 
 std::vector<std::uint8_t> read_fixture() {
   std::ifstream in(kFixture, std::ios::binary);

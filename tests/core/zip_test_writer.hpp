@@ -139,12 +139,9 @@ inline Bytes make_zip(const std::vector<ZipTestEntry>& entries, std::string_view
   return out;
 }
 
-// A file of tests/core/data/containers (the data folder the build names is
-// tests/data, beside tests/core).
+// A file of tests/core/data/containers.
 inline Bytes read_fixture(const std::string& relative) {
-  std::string tests_dir = SCRIVEX_TEST_DATA_DIR;
-  tests_dir.resize(tests_dir.rfind('/'));
-  std::ifstream in(tests_dir + "/core/data/containers/" + relative, std::ios::binary);
+  std::ifstream in(std::string(SCRIVEX_TEST_DATA_DIR) + "/containers/" + relative, std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
