@@ -1,0 +1,10 @@
+// Plain text and DocBank token lines, which the plain text engine tells by content.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/fuzz_input.hpp"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  scrivex_fuzz::extract_text(data, size, scrivex_core::format::InputFormat::Text, "fuzz.txt");
+  return 0;
+}
