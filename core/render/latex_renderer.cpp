@@ -11,6 +11,7 @@
 #include "core/render/latex_text.hpp"
 #include "core/render/renderer.hpp"
 #include "core/util/unicode.hpp"
+#include "core/render/span_emphasis.hpp"
 
 namespace scrivex_core::render {
 namespace {
@@ -50,20 +51,11 @@ std::string render_list(std::string_view text) {
 // Markers wrap the text when all non-blank spans share bold and/or italic;
 // they are written even around empty text.
 std::string render_paragraph(const ir::TextBlock& block) {
-  bool any = false, all_bold = true, all_italic = true;
-  for (const ir::Line& line : block.lines) {
-    for (const ir::Span& span : line.spans) {
-      if (util::is_blank(span.text)) continue;
-      any = true;
-      all_bold = all_bold && span.bold;
-      all_italic = all_italic && span.italic;
-    }
-  }
+  const SpanEmphasis emphasis = shared_span_emphasis(block.lines);
   std::string text = escape_latex(block.text);
-  if (!any) return text;
-  if (all_bold && all_italic) return "\\textbf{\\textit{" + text + "}}";
-  if (all_bold) return "\\textbf{" + text + "}";
-  if (all_italic) return "\\textit{" + text + "}";
+  if (emphasis.bold && emphasis.italic) return "\\textbf{\\textit{" + text + "}}";
+  if (emphasis.bold) return "\\textbf{" + text + "}";
+  if (emphasis.italic) return "\\textit{" + text + "}";
   return text;
 }
 

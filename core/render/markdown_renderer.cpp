@@ -12,6 +12,7 @@
 #include "core/render/markdown_text.hpp"
 #include "core/render/renderer.hpp"
 #include "core/util/unicode.hpp"
+#include "core/render/span_emphasis.hpp"
 
 namespace scrivex_core::render {
 namespace {
@@ -37,19 +38,10 @@ std::string render_list(std::string_view text) {
 // The emphasis marker shared by every non-blank span ("***", "**", "*"), or
 // "" when the spans differ or there are none.
 std::string_view emphasis_marker(const std::vector<ir::Line>& lines) {
-  bool any = false, all_bold = true, all_italic = true;
-  for (const ir::Line& line : lines) {
-    for (const ir::Span& span : line.spans) {
-      if (util::is_blank(span.text)) continue;
-      any = true;
-      all_bold = all_bold && span.bold;
-      all_italic = all_italic && span.italic;
-    }
-  }
-  if (!any) return "";
-  if (all_bold && all_italic) return "***";
-  if (all_bold) return "**";
-  if (all_italic) return "*";
+  const SpanEmphasis emphasis = shared_span_emphasis(lines);
+  if (emphasis.bold && emphasis.italic) return "***";
+  if (emphasis.bold) return "**";
+  if (emphasis.italic) return "*";
   return "";
 }
 
