@@ -9,6 +9,7 @@ packages=(
   python3 python3-dev python3-venv python3-pip python3-setuptools python3-wheel python3-pytest
   python3-tqdm python3-dask python3-distributed python3-jsonschema
   poppler-utils tesseract-ocr tesseract-ocr-eng pandoc
+  libreoffice-writer-nogui fonts-dejavu-core
 )
 
 missing=()
