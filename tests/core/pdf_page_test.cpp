@@ -202,8 +202,10 @@ TEST(PdfPage, StreamsStartFromAFreshState) {
                   {{2, testing::stream_body("", "q 1 0 0 1 100 100 cm BT /F1 20 Tf (one) Tj ET")},
                    {3, testing::stream_body("", "BT 0 300 Td (two) Tj ET")},
                    {4, "<< /Type /Font /BaseFont /Helvetica-Oblique >>"}});
+  // Lines come top down: the second stream's "two" (y = 300) reads first.
   ASSERT_EQ(page.blocks.size(), 2u);
-  const auto& second = std::get<ir::TextBlock>(page.blocks[1]);
+  const auto& second = std::get<ir::TextBlock>(page.blocks[0]);
+  EXPECT_EQ(second.text, "two");
   EXPECT_FLOAT_EQ(second.bbox->x, 0);
   EXPECT_FLOAT_EQ(second.lines.at(0).spans.at(0).size.value(), 12);
   EXPECT_FALSE(second.lines.at(0).spans.at(0).italic);
@@ -249,9 +251,9 @@ TEST(PdfPage, CompressedAndAscii85Content) {
                   {{2, testing::stream_body("/Filter /FlateDecode", compressed)},
                    // "BT (a85) Tj ET" in ASCII85
                    {3, testing::stream_body("/Filter /ASCII85Decode", "<~6<#'U@5p+n+B3(u78s~>")}});
-  ASSERT_EQ(page.blocks.size(), 2u);
-  EXPECT_EQ(std::get<ir::TextBlock>(page.blocks[0]).text, "deflated");
-  EXPECT_EQ(std::get<ir::TextBlock>(page.blocks[1]).text, "a85");
+  // Two lines 10 units apart, the second starting lowercase: one paragraph.
+  ASSERT_EQ(page.blocks.size(), 1u);
+  EXPECT_EQ(std::get<ir::TextBlock>(page.blocks[0]).text, "deflated a85");
 }
 
 TEST(PdfPage, ToUnicodeFontsDecodeShownText) {
