@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The main job on a bundled sample: install scrivex into build/venv, then load
-# the document and print it as Markdown and as IR JSON with the command line.
+# The main job on the bundled two-column PDF (samples/sample.pdf, written by
+# samples/make_sample_pdf.py) or the document given: install scrivex into
+# build/venv, then print the document as Markdown and as IR JSON.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-document=${1:-samples/sample.txt}
+document=${1:-samples/sample.pdf}
 scripts/install.sh build/venv >/dev/null
 printf '# Markdown\n\n'
 build/venv/bin/scrivex "$document" --to markdown
