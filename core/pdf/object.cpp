@@ -7,9 +7,23 @@
 namespace scrivex_core::pdf {
 
 PdfObject::PdfObject(std::uint32_t number, std::uint16_t generation, std::string body)
-    : number_(number), generation_(generation), body_(std::move(body)) {
-  if (!util::is_valid_utf8(body_))
-    lossy_text_ = std::make_unique<std::string>(util::decode_utf8_lossy(body_));
+    : number_(number), generation_(generation), owned_(std::move(body)) {
+  body_ = owned_;
+  valid_utf8_ = util::is_valid_utf8(body_);
+}
+
+PdfObject::PdfObject(Viewing, std::uint32_t number, std::uint16_t generation, std::string_view body)
+    : number_(number), generation_(generation), valid_utf8_(util::is_valid_utf8(body)), body_(body) {}
+
+std::shared_ptr<const PdfObject> PdfObject::viewing(std::uint32_t number, std::uint16_t generation,
+                                                    std::string_view body) {
+  return std::shared_ptr<const PdfObject>(new PdfObject(Viewing{}, number, generation, body));
+}
+
+std::string_view PdfObject::text() const {
+  if (valid_utf8_) return body_;
+  std::call_once(lossy_once_, [this] { lossy_text_ = util::decode_utf8_lossy(body_); });
+  return lossy_text_;
 }
 
 void ObjectIndex::insert(ObjectHandle object) {

@@ -3,31 +3,44 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 namespace scrivex_core::pdf {
 
-// An indirect object. The body is decoded to lossy UTF-8 text once, at
-// construction, because every dictionary lookup reads the text; valid UTF-8
-// bodies (the common case) share one buffer for both views.
+// An indirect object. Every dictionary lookup reads the body as lossy UTF-8
+// text; valid UTF-8 bodies (the common case) share one buffer for both views.
+// An invalid body (a binary stream, mostly) is decoded when its text is first
+// asked for: most such objects are fonts and images whose text nobody reads.
 class PdfObject {
  public:
+  // Owns its body (an object-stream member, or a body built in a test).
   PdfObject(std::uint32_t number, std::uint16_t generation, std::string body);
+  // Views a slice of the file's bytes, which must outlive the object.
+  static std::shared_ptr<const PdfObject> viewing(std::uint32_t number, std::uint16_t generation,
+                                                  std::string_view body);
 
   std::uint32_t number() const { return number_; }
   std::uint16_t generation() const { return generation_; }
   // The bytes between "obj" and "endobj", or the object's slice of an object stream.
   std::string_view body() const { return body_; }
   // The body as lossy UTF-8 (invalid sequences become U+FFFD).
-  std::string_view text() const { return lossy_text_ ? std::string_view(*lossy_text_) : body_; }
+  std::string_view text() const;
 
  private:
+  struct Viewing {};
+  PdfObject(Viewing, std::uint32_t number, std::uint16_t generation, std::string_view body);
+
   std::uint32_t number_;
   std::uint16_t generation_;
-  std::string body_;
-  std::unique_ptr<std::string> lossy_text_;  // only when body is not valid UTF-8
+  bool valid_utf8_;
+  std::string owned_;      // the body when the object owns it
+  std::string_view body_;  // owned_ or a slice of the file
+  // Filled once, by whichever page task first asks; pages share objects across threads.
+  mutable std::once_flag lossy_once_;
+  mutable std::string lossy_text_;
 };
 
 using ObjectHandle = std::shared_ptr<const PdfObject>;

@@ -116,9 +116,8 @@ std::vector<ObjectHandle> scan_objects(std::string_view data) {
     if (data.size() - header->body_start < kEndObj.size()) break;
     const std::size_t end = data.find(kEndObj, header->body_start);
     if (end == std::string_view::npos) break;
-    objects.push_back(
-        std::make_shared<PdfObject>(header->number, header->generation,
-                                    std::string(data.substr(header->body_start, end - header->body_start))));
+    objects.push_back(PdfObject::viewing(header->number, header->generation,
+                                         data.substr(header->body_start, end - header->body_start)));
     pos = end + kEndObj.size();
     // Only line starts are tried: an object on the line of the previous "endobj" is not found.
     if (pos < data.size() && data[pos] != '\n' && data[pos] != '\r')
@@ -135,7 +134,9 @@ std::vector<ObjectHandle> expand_object_streams(const std::vector<ObjectHandle>&
   std::uint64_t budget = limits::kMaxPdfObjectStreamTotalBytes;
   std::vector<ObjectHandle> expanded;
   for (const ObjectHandle& object : scanned) {
-    if (!contains_ignoring_white_space(object->text(), "/Type/ObjStm")) continue;
+    // An ASCII key is found in the raw body exactly when it is found in the
+    // lossy text, and the raw body needs no decoding.
+    if (!contains_ignoring_white_space(object->body(), "/Type/ObjStm")) continue;
     for (ObjectHandle& inner : objects_in_stream(*object, taken, budget))
       expanded.push_back(std::move(inner));
   }
@@ -144,8 +145,8 @@ std::vector<ObjectHandle> expand_object_streams(const std::vector<ObjectHandle>&
 
 std::optional<std::string> find_title(const std::vector<ObjectHandle>& objects) {
   for (const ObjectHandle& object : objects) {
+    if (!is_info_like(object->body())) continue;  // ASCII keys: as in the text, without decoding it
     const std::string_view text = object->text();
-    if (!is_info_like(text)) continue;
     // The token right after the key decides; a reference or a name is not a title.
     ContentParser parser(text, text.find("/Title") + 6);
     const ContentToken token = parser.next_operand_or_operator();
@@ -169,11 +170,13 @@ std::string PageSeed::dictionary_text() const {
 std::vector<PageSeed> find_pages(const std::vector<ObjectHandle>& objects, const ObjectIndex& index) {
   std::vector<PageSeed> pages;
   for (const ObjectHandle& object : objects) {
-    const std::string_view text = object->text();
-    if (!contains_ignoring_white_space(text, "/Type/Page") ||
-        contains_ignoring_white_space(text, "/Type/Pages")) {
+    // ASCII keys: found in the raw body exactly when found in the lossy text.
+    const std::string_view body = object->body();
+    if (!contains_ignoring_white_space(body, "/Type/Page") ||
+        contains_ignoring_white_space(body, "/Type/Pages")) {
       continue;
     }
+    const std::string_view text = object->text();
     PageSeed seed;
     seed.page_number = pages.size() + 1;
     seed.page = object;

@@ -15,6 +15,7 @@ namespace scrivex_core::pdf {
 
 // Objects whose header "N G obj" starts the data or a line, in file order.
 // An object without "endobj" ends the scan; the objects before it are kept.
+// The objects view data, which must outlive them.
 std::vector<ObjectHandle> scan_objects(std::string_view data);
 
 // The objects held in the object streams among scanned, in stream order and

@@ -20,6 +20,38 @@ std::size_t digit_run_length(std::string_view text, std::size_t pos) {
   return end - pos;
 }
 
+namespace {
+
+// Decimals of at most this many digits have an integer part below 2^24 and a
+// power of ten exact in a float.
+constexpr std::size_t kMaxExactDigits = 7;
+constexpr float kPowersOfTen[kMaxExactDigits + 1] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f};
+
+// "ddd", "ddd.ddd", ".ddd" or "ddd." of few digits: the digits as an exact
+// integer divided by an exact power of ten is one correctly rounded
+// division, the same float from_chars gives.
+std::optional<float> short_decimal(std::string_view token) {
+  std::uint32_t digits = 0;
+  std::size_t count = 0;
+  std::size_t fraction = 0;
+  bool dot = false;
+  for (char c : token) {
+    if (c == '.' && !dot) {
+      dot = true;
+    } else if (is_digit(c) && count < kMaxExactDigits) {
+      digits = digits * 10 + static_cast<std::uint32_t>(c - '0');
+      ++count;
+      fraction += dot ? 1 : 0;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (count == 0) return std::nullopt;
+  return static_cast<float>(digits) / kPowersOfTen[fraction];
+}
+
+}  // namespace
+
 std::optional<float> parse_pdf_float(std::string_view token) {
   bool negative = false;
   if (!token.empty() && (token.front() == '+' || token.front() == '-')) {
@@ -27,6 +59,7 @@ std::optional<float> parse_pdf_float(std::string_view token) {
     token.remove_prefix(1);
   }
   if (token.empty() || token.front() == '+' || token.front() == '-') return std::nullopt;
+  if (const auto value = short_decimal(token)) return negative ? -*value : *value;
   const char* first = token.data();
   const char* last = token.data() + token.size();
   float value = 0;
@@ -94,6 +127,12 @@ bool contains_ignoring_white_space(std::string_view text, std::string_view needl
   std::size_t matched = 0;
   std::size_t pos = 0;
   while (pos < text.size()) {
+    if (matched == 0) {
+      // Nothing else can start a match, and the needle's first character
+      // (ASCII) always starts a character of the decoding: jump to it.
+      pos = text.find(needle[0], pos);
+      if (pos == std::string_view::npos) return false;
+    }
     char c = text[pos];
     if (static_cast<unsigned char>(c) < 0x80) {
       ++pos;
