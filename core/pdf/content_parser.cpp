@@ -21,18 +21,19 @@ ContentToken end_token() {
   return ContentToken{};
 }
 
-ContentToken operand_token(Operand operand) {
+// Tokens are built in place and returned by value (no moves of the operand's
+// string and vector on the way out).
+ContentToken operand_token(Operand::Kind kind) {
   ContentToken token;
   token.kind = ContentToken::Kind::Operand;
-  token.operand = std::move(operand);
+  token.operand.kind = kind;
   return token;
 }
 
-Operand make_operand(Operand::Kind kind, std::string text = {}) {
-  Operand operand;
-  operand.kind = kind;
-  operand.text = std::move(text);
-  return operand;
+ContentToken operand_token(Operand::Kind kind, std::string text) {
+  ContentToken token = operand_token(kind);
+  token.operand.text = std::move(text);
+  return token;
 }
 
 }  // namespace
@@ -60,30 +61,28 @@ ContentToken ContentParser::next_token(std::size_t depth) {
   const char c = data_[pos_];
   if (c == '(') {
     ++pos_;
-    return operand_token(make_operand(Operand::Kind::String, read_literal_string()));
+    return operand_token(Operand::Kind::String, read_literal_string());
   }
   if (is_number_char(c)) {
     const std::size_t start = pos_;
     while (pos_ < data_.size() && is_number_char(data_[pos_])) ++pos_;
     const auto value = parse_pdf_float(data_.substr(start, pos_ - start));
     if (!value) return end_token();
-    Operand number = make_operand(Operand::Kind::Number);
-    number.number = *value;
-    return operand_token(std::move(number));
+    ContentToken token = operand_token(Operand::Kind::Number);
+    token.operand.number = *value;
+    return token;
   }
   if (c == '/') {
     const std::size_t start = ++pos_;
     while (pos_ < data_.size() && !is_token_delimiter(data_[pos_])) ++pos_;
-    return operand_token(
-        make_operand(Operand::Kind::Name, util::decode_utf8_lossy(data_.substr(start, pos_ - start))));
+    return operand_token(Operand::Kind::Name, util::decode_utf8_lossy(data_.substr(start, pos_ - start)));
   }
   if (c == '<' && (pos_ + 1 >= data_.size() || data_[pos_ + 1] != '<')) {
     const std::size_t start = ++pos_;
     const std::size_t close = data_.find('>', start);
     const std::size_t stop = close == std::string_view::npos ? data_.size() : close;
     pos_ = close == std::string_view::npos ? data_.size() : close + 1;
-    return operand_token(
-        make_operand(Operand::Kind::HexString, decode_hex(data_.substr(start, stop - start))));
+    return operand_token(Operand::Kind::HexString, decode_hex(data_.substr(start, stop - start)));
   }
   if (c == '[') {
     ++pos_;
@@ -93,18 +92,19 @@ ContentToken ContentParser::next_token(std::size_t depth) {
   while (pos_ < data_.size() && !is_token_delimiter(data_[pos_])) ++pos_;
   if (pos_ == start) {
     ++pos_;
-    return operand_token(make_operand(Operand::Kind::Empty));
+    return operand_token(Operand::Kind::Empty);
   }
   kept_items_ = 0;
   ContentToken token;
   token.kind = ContentToken::Kind::Operator;
-  token.operator_text = util::decode_utf8_lossy(data_.substr(start, pos_ - start));
+  token.operator_text = data_.substr(start, pos_ - start);
   return token;
 }
 
 ContentToken ContentParser::read_array(std::size_t depth) {
   if (depth > limits::kMaxPdfArrayDepth) return end_token();
-  Operand array = make_operand(Operand::Kind::Array);
+  ContentToken array = operand_token(Operand::Kind::Array);
+  std::vector<Operand>& items = array.operand.items;
   while (true) {
     skip_white_space_and_comments();
     if (pos_ >= data_.size()) break;  // an unclosed array ends with the data
@@ -115,11 +115,11 @@ ContentToken ContentParser::read_array(std::size_t depth) {
     ContentToken item = next_token(depth);
     if (item.kind == ContentToken::Kind::End) return item;
     if (item.kind == ContentToken::Kind::Operand && kept_items_ < limits::kMaxPdfOperandsPerOperation) {
-      array.items.push_back(std::move(item.operand));
+      items.push_back(std::move(item.operand));
       ++kept_items_;
     }
   }
-  return operand_token(std::move(array));
+  return array;
 }
 
 std::string ContentParser::read_literal_string() {

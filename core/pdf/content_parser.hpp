@@ -25,8 +25,10 @@ struct Operand {
 struct ContentToken {
   enum class Kind { Operand, Operator, End };
   Kind kind = Kind::End;
-  Operand operand;            // for Kind::Operand
-  std::string operator_text;  // for Kind::Operator
+  Operand operand;  // for Kind::Operand
+  // For Kind::Operator: its bytes, a view of the parser's data. Operators
+  // are ASCII; other bytes are kept as they are and match no operator.
+  std::string_view operator_text;
 };
 
 // Reads tokens from a byte buffer. Dictionaries are not parsed: "<<" gives

@@ -72,7 +72,7 @@ class Interpreter {
     }
   }
 
-  void execute(const std::string& op, const std::vector<Operand>& operands) {
+  void execute(std::string_view op, const std::vector<Operand>& operands) {
     if (op.size() > 2) return;
     if (op == "q") {
       if (saved_.size() < limits::kMaxPdfGraphicsStateDepth) {
@@ -138,7 +138,7 @@ class Interpreter {
     }
   }
 
-  void set_text_parameter(const std::string& op, const std::vector<Operand>& operands) {
+  void set_text_parameter(std::string_view op, const std::vector<Operand>& operands) {
     const auto value = last_numbers<1>(operands);
     if (!value) return;
     const float v = (*value)[0];
@@ -156,7 +156,7 @@ class Interpreter {
       path_.push_back({a.x, a.y, b.x, b.y});
   }
 
-  void execute_path_or_image(const std::string& op, const std::vector<Operand>& operands) {
+  void execute_path_or_image(std::string_view op, const std::vector<Operand>& operands) {
     if (op == "m") {
       if (const auto p = last_numbers<2>(operands)) current_ = Point{(*p)[0], (*p)[1]};
     } else if (op == "l") {
@@ -191,15 +191,16 @@ class Interpreter {
     const auto ref = page_.xobjects.find(name);
     if (ref == page_.xobjects.end()) return;
     const PdfObject* object = page_.index.find(ref->second);
-    if (object == nullptr || !is_image(object->text()) || out_.images.size() >= limits::kMaxPdfImagesPerPage)
-      return;
-    const std::string_view text = object->text();
+    // Only ASCII keys and numbers are read: the raw body gives what its lossy
+    // text would, without decoding an image's bytes.
+    const std::string_view body = object != nullptr ? object->body() : std::string_view();
+    if (object == nullptr || !is_image(body) || out_.images.size() >= limits::kMaxPdfImagesPerPage) return;
     ir::ImageObject image;
     image.id = "image-" + std::to_string(page_.page_number) + "-" + name;
     image.object_id = std::to_string(object->number()) + " " + std::to_string(object->generation()) + " R";
     image.bbox = ir::BBox{state_.ctm.e, state_.ctm.f, std::fabs(state_.ctm.a), std::fabs(state_.ctm.d)};
-    if (const auto width = parse_number_after(text, "/Width")) image.width = saturating_u32(*width);
-    if (const auto height = parse_number_after(text, "/Height")) image.height = saturating_u32(*height);
+    if (const auto width = parse_number_after(body, "/Width")) image.width = saturating_u32(*width);
+    if (const auto height = parse_number_after(body, "/Height")) image.height = saturating_u32(*height);
     ir::Asset asset;
     asset.id = image.id;
     asset.kind = "image";
