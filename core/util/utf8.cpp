@@ -1,9 +1,37 @@
 #include "core/util/utf8.hpp"
 
+#include <algorithm>
+#include <cstring>
+
 namespace scrivex_core::util {
 namespace {
 
 bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// The end of the run of ASCII bytes that starts at pos, eight bytes at a time.
+std::size_t ascii_run_end(std::string_view text, std::size_t pos) {
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+  while (pos + 8 <= text.size()) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + pos, sizeof word);
+    if (word & kHighBits) break;
+    pos += 8;
+  }
+  while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80) ++pos;
+  return pos;
+}
+
+// The end of the run of valid UTF-8 that starts at pos.
+std::size_t valid_run_end(std::string_view text, std::size_t pos) {
+  while (pos < text.size()) {
+    pos = ascii_run_end(text, pos);
+    if (pos == text.size()) break;
+    const DecodedChar decoded = decode_utf8_at(text, pos);
+    if (!decoded.valid) break;
+    pos += decoded.length;
+  }
+  return pos;
+}
 
 }  // namespace
 
@@ -45,33 +73,43 @@ DecodedChar decode_utf8_at(std::string_view text, std::size_t pos) {
   return {value, taken, true};
 }
 
-bool is_valid_utf8(std::string_view text) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    if (static_cast<unsigned char>(text[pos]) < 0x80) {
-      ++pos;
-      continue;
-    }
-    const DecodedChar decoded = decode_utf8_at(text, pos);
-    if (!decoded.valid) return false;
-    pos += decoded.length;
-  }
-  return true;
-}
+bool is_valid_utf8(std::string_view text) { return valid_run_end(text, 0) == text.size(); }
 
 std::string decode_utf8_lossy(std::string_view bytes) {
-  if (is_valid_utf8(bytes)) return std::string(bytes);
+  const std::size_t valid_end = valid_run_end(bytes, 0);
+  if (valid_end == bytes.size()) return std::string(bytes);
+  // The valid prefix is copied whole; the rest goes through in chunks, each
+  // written into room for its worst case (every byte a three-byte U+FFFD).
+  constexpr std::size_t kChunk = 64 * 1024;
+  constexpr std::size_t kMaxGrowth = 3;
   std::string out;
-  out.reserve(bytes.size() + 16);
-  std::size_t pos = 0;
+  out.reserve(bytes.size() + bytes.size() / 2 + 16);
+  out.append(bytes.substr(0, valid_end));
+  std::size_t pos = valid_end;
   while (pos < bytes.size()) {
-    const DecodedChar decoded = decode_utf8_at(bytes, pos);
-    if (decoded.valid) {
-      out.append(bytes.substr(pos, decoded.length));
-    } else {
-      append_utf8(out, kReplacementChar);
+    const std::size_t chunk_end = std::min(bytes.size(), pos + kChunk);
+    const std::size_t written = out.size();
+    // A character that starts in the chunk may end up to three bytes past it.
+    out.resize(written + kMaxGrowth * (chunk_end - pos) + 3);
+    char* to = out.data() + written;
+    while (pos < chunk_end) {
+      const char byte = bytes[pos];
+      if (static_cast<unsigned char>(byte) < 0x80) {
+        *to++ = byte;
+        ++pos;
+        continue;
+      }
+      const DecodedChar decoded = decode_utf8_at(bytes, pos);
+      if (decoded.valid) {
+        std::memcpy(to, bytes.data() + pos, decoded.length);
+        to += decoded.length;
+      } else {
+        std::memcpy(to, "\xEF\xBF\xBD", 3);
+        to += 3;
+      }
+      pos += decoded.length;
     }
-    pos += decoded.length;
+    out.resize(static_cast<std::size_t>(to - out.data()));
   }
   return out;
 }
