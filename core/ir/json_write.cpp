@@ -1,5 +1,9 @@
 #include "core/ir/json_form.hpp"
 
+#include <algorithm>
+
+#include "core/util/parallel_map.hpp"
+
 namespace scrivex_core::ir {
 namespace {
 
@@ -316,9 +320,63 @@ void write_metadata(Writer& w, const Metadata& m) {
   w.end_object();
 }
 
+// Bytes of indented JSON, generous: structure costs per element (with their
+// indentation at the usual depth) plus the texts, which are rarely escaped.
+constexpr std::size_t kDocumentBytes = 1024;
+constexpr std::size_t kPageBytes = 640;
+constexpr std::size_t kBlockBytes = 1200;
+constexpr std::size_t kLineBytes = 420;
+constexpr std::size_t kSpanBytes = 520;
+constexpr std::size_t kCellBytes = 480;
+constexpr std::size_t kAnchorBytes = 480;
+constexpr std::size_t kItemBytes = 640;  // an image, asset or warning
+
+std::size_t anchors_size(const std::vector<SourceAnchor>& anchors) {
+  std::size_t bytes = 0;
+  for (const SourceAnchor& anchor : anchors) bytes += kAnchorBytes + 64 * anchor.pdf_object_ids.size();
+  return bytes;
+}
+
+std::size_t block_size(const Block& block) {
+  std::size_t bytes = kBlockBytes;
+  if (const auto* text = std::get_if<TextBlock>(&block)) {
+    bytes += text->text.size() + anchors_size(text->source_anchors);
+    for (const Line& line : text->lines) {
+      bytes += kLineBytes + line.text.size();
+      for (const Span& span : line.spans) bytes += kSpanBytes + span.text.size();
+    }
+  } else if (const auto* table = std::get_if<TableBlock>(&block)) {
+    bytes += anchors_size(table->source_anchors) + (table->html ? table->html->size() : 0);
+    for (const std::string& header : table->headers) bytes += 64 + header.size();
+    for (const auto& row : table->rows) {
+      for (const std::string& cell : row) bytes += 64 + cell.size();
+    }
+    for (const TableCell& cell : table->cells) bytes += kCellBytes + cell.text.size();
+  } else {
+    bytes += anchors_size(std::get<FigureBlock>(block).source_anchors) + 256;
+  }
+  return bytes;
+}
+
+std::size_t page_size_estimate(const Page& page) {
+  std::size_t bytes =
+      kPageBytes + kItemBytes * (page.images.size() + page.assets.size() + page.warnings.size());
+  for (const Block& block : page.blocks) bytes += block_size(block);
+  return bytes;
+}
+
+std::size_t indented_size_estimate(const Document& document) {
+  std::size_t bytes = kDocumentBytes + kItemBytes * (document.assets.size() + document.warnings.size());
+  for (const Page& page : document.pages) bytes += page_size_estimate(page);
+  return bytes;
+}
+
 }  // namespace
 
-void write_document(Writer& w, const Document& document) {
+namespace {
+
+template <class WritePages>
+void write_document_with(Writer& w, const Document& document, WritePages&& write_pages) {
   w.begin_object();
   w.key("schema_version");
   w.string(document.schema_version);
@@ -326,18 +384,51 @@ void write_document(Writer& w, const Document& document) {
   write_metadata(w, document.metadata);
   w.key("pages");
   w.begin_array();
-  for (const Page& page : document.pages) write_page(w, page);
+  write_pages();
   w.end_array();
   write_list(w, "assets", document.assets, write_asset);
   write_list(w, "warnings", document.warnings, write_warning);
   w.end_object();
 }
 
+// Pages are written this many at a time, in parallel, then spliced in order;
+// a bounded batch keeps the copies from doubling the memory of the output.
+constexpr std::size_t kPagesPerBatch = 8;
+// The depth of a page: inside the document object and its "pages" array.
+constexpr std::size_t kPageDepth = 2;
+
+void write_pages_in_parallel(Writer& w, const std::vector<Page>& pages, bool indented) {
+  std::vector<std::size_t> batch;
+  for (std::size_t first = 0; first < pages.size(); first += kPagesPerBatch) {
+    batch.clear();
+    for (std::size_t i = first; i < std::min(pages.size(), first + kPagesPerBatch); ++i) batch.push_back(i);
+    std::vector<std::string> parts = util::parallel_map(batch, [&](std::size_t i) {
+      std::string part;
+      part.reserve(page_size_estimate(pages[i]));
+      Writer page_writer(part, indented, kPageDepth, i > 0);
+      write_page(page_writer, pages[i]);
+      return part;
+    });
+    for (const std::string& part : parts) w.elements(part);
+  }
+}
+
+}  // namespace
+
+void write_document(Writer& w, const Document& document) {
+  write_document_with(w, document, [&] {
+    for (const Page& page : document.pages) write_page(w, page);
+  });
+}
+
 std::string document_json(const Document& document, bool indented) {
   std::string out;
-  out.reserve(4096);
+  // Reserving is cheap where it overshoots (untouched pages cost nothing) and
+  // saves the copies and page faults of growing a large buffer step by step.
+  out.reserve(indented ? indented_size_estimate(document) : 4096);
   Writer writer(out, indented);
-  write_document(writer, document);
+  write_document_with(writer, document,
+                      [&] { write_pages_in_parallel(writer, document.pages, indented); });
   return out;
 }
 

@@ -71,6 +71,20 @@ void append_escaped_string(std::string& out, std::string_view text);
 class Writer {
  public:
   Writer(std::string& out, bool indented) : out_(out), indented_(indented) {}
+  // A writer that goes on inside `depth` open containers whose innermost one
+  // already has an element when `after_first`: elements written apart (on
+  // another thread, say) come out exactly as this writer's own would.
+  Writer(std::string& out, bool indented, std::size_t depth, bool after_first)
+      : out_(out), indented_(indented), has_element_(depth, true) {
+    if (depth > 0) has_element_.back() = after_first;
+  }
+
+  // Appends elements written by a nested writer to the innermost container.
+  void elements(std::string_view json) {
+    if (json.empty()) return;
+    out_.append(json);
+    has_element_.back() = true;
+  }
 
   void begin_object() { open('{'); }
   void end_object() { close('}'); }

@@ -1,3 +1,4 @@
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -7,6 +8,15 @@ namespace scrivex_core::util::json {
 namespace {
 
 constexpr char kHexDigits[] = "0123456789abcdef";
+
+// A line break followed by the indentation of the deepest usual nesting.
+constexpr std::size_t kMaxFastIndent = 96;
+constexpr std::array<char, kMaxFastIndent + 1> kLineBreak = [] {
+  std::array<char, kMaxFastIndent + 1> text{};
+  text.fill(' ');
+  text[0] = '\n';
+  return text;
+}();
 
 bool needs_escape(unsigned char c) { return c < 0x20 || c == '"' || c == '\\'; }
 
@@ -74,8 +84,14 @@ void append_escaped_string(std::string& out, std::string_view text) {
 }
 
 void Writer::newline_and_indent(std::size_t depth) {
+  const std::size_t width = depth * 2;
+  if (width < kLineBreak.size()) {
+    // The line break and the indentation in one append.
+    out_.append(kLineBreak.data(), width + 1);
+    return;
+  }
   out_.push_back('\n');
-  out_.append(depth * 2, ' ');
+  out_.append(width, ' ');
 }
 
 void Writer::before_value() {
